@@ -93,3 +93,44 @@ struct LocalMemoryTraits {
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 
 }  // namespace classlib
+
+namespace classlib {
+
+struct GdiObjectTraits {
+    using Handle = HGDIOBJ;
+    static Handle Empty() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { DeleteObject(h); }
+};
+// A GDI object (bitmap, brush, font) deleted with DeleteObject.
+using GdiObject = UniqueHandle<GdiObjectTraits>;
+
+struct MemoryDCTraits {
+    using Handle = HDC;
+    static Handle Empty() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { DeleteDC(h); }
+};
+// A device context made with CreateCompatibleDC.
+using MemoryDC = UniqueHandle<MemoryDCTraits>;
+
+// Selects an object into a DC and puts the previous one back when it goes, so that the
+// object can be deleted afterwards (a selected bitmap cannot).
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~SelectedObject()
+    {
+        if (previous_ && previous_ != HGDI_ERROR) {
+            SelectObject(dc_, previous_);
+        }
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+    bool Succeeded() const noexcept { return previous_ && previous_ != HGDI_ERROR; }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+}  // namespace classlib
