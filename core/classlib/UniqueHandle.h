@@ -92,10 +92,6 @@ struct LocalMemoryTraits {
 // Memory that a system call allocated with LocalAlloc for the caller (FormatMessageW).
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 
-}  // namespace classlib
-
-namespace classlib {
-
 struct GdiObjectTraits {
     using Handle = HGDIOBJ;
     static Handle Empty() noexcept { return nullptr; }

@@ -3,6 +3,8 @@
 #include "classlib/Exception.h"
 #include "support/IconStreamsBuilder.h"
 
+#include "support/StreamBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,17 +14,7 @@ using namespace test_support;
 
 namespace {
 
-TMemoryStream StreamOf(const Bytes& bytes)
-{
-    TMemoryStream stream;
-    stream.Write(bytes.data(), bytes.size());
-    return stream;
-}
 
-Bytes BytesOf(const TMemoryStream& stream)
-{
-    return Bytes(stream.Memory(), stream.Memory() + stream.Size());
-}
 
 Bytes ValueOfLength(size_t length, uint32_t count)
 {

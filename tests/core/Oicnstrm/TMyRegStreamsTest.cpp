@@ -4,16 +4,14 @@
 #include "classlib/Exception.h"
 #include "support/IconStreamsBuilder.h"
 
+#include "support/StreamBytes.h"
+
 #include <gtest/gtest.h>
 
 using namespace test_support;
 
 namespace {
 
-Bytes BytesOf(const classlib::TMemoryStream& stream)
-{
-    return Bytes(stream.Memory(), stream.Memory() + stream.Size());
-}
 
 class TMyRegStreamsTest : public CleanRegistryTest {
 protected:

@@ -3,6 +3,8 @@
 #include "classlib/Exception.h"
 #include "support/BmpBuilder.h"
 
+#include "support/StreamBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -14,18 +16,7 @@ using namespace test_support;
 
 namespace {
 
-TMemoryStream StreamOf(const Bytes& bytes)
-{
-    TMemoryStream stream;
-    stream.Write(bytes.data(), bytes.size());
-    stream.SetPosition(0);
-    return stream;
-}
 
-Bytes BytesOf(const TMemoryStream& stream)
-{
-    return Bytes(stream.Memory(), stream.Memory() + stream.Size());
-}
 
 // A pixel of a bitmap as the builder describes pixels.
 uint32_t PixelAt(const TBitmap& bitmap, int x, int y)

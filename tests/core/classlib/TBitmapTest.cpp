@@ -2,6 +2,8 @@
 
 #include "support/BmpBuilder.h"
 
+#include "support/StreamBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,13 +13,6 @@ using namespace test_support;
 
 namespace {
 
-TMemoryStream StreamOf(const Bytes& bytes)
-{
-    TMemoryStream stream;
-    stream.Write(bytes.data(), bytes.size());
-    stream.SetPosition(0);
-    return stream;
-}
 
 }  // namespace
 
