@@ -6,9 +6,13 @@ here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/wine-env.sh"
 build="$1"; shift
 
+standin="$build/tests/bin/explorer_standin.exe"
+
 stop_servers() {
     for family in xp vista; do
-        WINEPREFIX="$(wine_prefix_of "$family")" wineserver -k 2>/dev/null || true
+        prefix="$(wine_prefix_of "$family")"
+        standin_remove "$prefix"
+        WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
     done
 }
 trap stop_servers EXIT
@@ -16,6 +20,9 @@ for family in xp vista; do
     export WINEPREFIX="$(wine_prefix_of "$family")"
     wineserver -p
     wine cmd /c exit >/dev/null 2>&1 </dev/null
+    # Starts Wine's desktop, which stays for the life of the server.
+    wine "$standin" --warm-up >/dev/null 2>&1 </dev/null
+    standin_install "$WINEPREFIX" "$standin"
 done
 unset WINEPREFIX
 ctest --test-dir "$build" --output-on-failure -j 2 "$@"

@@ -12,4 +12,6 @@ if ! [ -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1
 fi
 wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null
+# A run that was cut short may have left the tests' Explorer stand-in in place.
+standin_remove "$WINEPREFIX"
 wineserver -w

@@ -54,6 +54,80 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs)
     return result;
 }
 
+RunningProcess::RunningProcess(const std::wstring& commandLine)
+{
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE childIn = nullptr, childOut = nullptr;
+    if (!CreatePipe(&childIn, &input_, &inherit, 0) || !CreatePipe(&output_, &childOut, &inherit, 0)) {
+        throw std::runtime_error("RunningProcess: no pipe");
+    }
+    SetHandleInformation(input_, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(output_, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = childIn;
+    startup.hStdOutput = childOut;
+    startup.hStdError = childOut;
+    PROCESS_INFORMATION info{};
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+    CloseHandle(childIn);
+    CloseHandle(childOut);
+    if (!started) {
+        throw std::runtime_error("RunningProcess: the program did not start");
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+}
+
+RunningProcess::~RunningProcess()
+{
+    CloseInput();
+    if (process_) {
+        if (WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) {
+            TerminateProcess(process_, 1);
+            WaitForSingleObject(process_, 5000);
+        }
+        CloseHandle(process_);
+    }
+    if (output_) CloseHandle(output_);
+}
+
+std::string RunningProcess::ReadUntil(const std::string& text)
+{
+    char buffer[256];
+    DWORD read = 0;
+    while (read_.find(text) == std::string::npos && ReadFile(output_, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        read_.append(buffer, read);
+    }
+    return read_;
+}
+
+void RunningProcess::CloseInput()
+{
+    if (input_) {
+        CloseHandle(input_);
+        input_ = nullptr;
+    }
+}
+
+void RunningProcess::Kill()
+{
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 10000);
+}
+
+DWORD RunningProcess::Wait(DWORD timeoutMs)
+{
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process_, &code);
+    }
+    return code;
+}
+
 std::wstring TestBinDir()
 {
     wchar_t path[MAX_PATH];
