@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace classlib {
@@ -87,19 +88,25 @@ bool TRegistry::ValueExists(const std::wstring& name) const
     return QueryValue(name).exists;
 }
 
-TRegDataType TRegistry::GetDataType(const std::wstring& name) const
+namespace {
+
+TRegDataType DataTypeOf(DWORD type) noexcept
 {
-    const ValueInfo info = QueryValue(name);
-    if (!info.exists) {
-        return TRegDataType::rdUnknown;
-    }
-    switch (info.type) {
+    switch (type) {
     case REG_SZ: return TRegDataType::rdString;
     case REG_EXPAND_SZ: return TRegDataType::rdExpandString;
     case REG_DWORD: return TRegDataType::rdInteger;
     case REG_BINARY: return TRegDataType::rdBinary;
     default: return TRegDataType::rdUnknown;
     }
+}
+
+}  // namespace
+
+TRegDataType TRegistry::GetDataType(const std::wstring& name) const
+{
+    const ValueInfo info = QueryValue(name);
+    return info.exists ? DataTypeOf(info.type) : TRegDataType::rdUnknown;
 }
 
 int TRegistry::GetDataSize(const std::wstring& name) const
@@ -270,6 +277,52 @@ std::vector<std::wstring> TRegistry::GetValueNames() const
     return EnumerateNames([key](DWORD index, wchar_t* name, DWORD* length) {
         return RegEnumValueW(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
     });
+}
+
+std::vector<TRegistry::TValueData> TRegistry::GetValues() const
+{
+    const HKEY key = CurrentKey();
+    DWORD count = 0, maxName = 0, maxData = 0;
+    LONG error = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxName, &maxData,
+                                  nullptr, nullptr);
+    if (error != ERROR_SUCCESS) {
+        throw ERegistryException(Format(L"Failed to list the key: %s", {SysErrorMessage(static_cast<DWORD>(error))}));
+    }
+    std::vector<TValueData> values;
+    values.reserve(count);
+    std::vector<wchar_t> name(maxName + 1);
+    std::vector<BYTE> data(maxData);
+    int retries = 0;
+    for (DWORD index = 0;;) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD dataLength = static_cast<DWORD>(data.size());
+        DWORD type = REG_NONE;
+        error = RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, data.empty() ? nullptr : data.data(),
+                              &dataLength);
+        if (error == ERROR_NO_MORE_ITEMS) {
+            return values;
+        }
+        if (error == ERROR_MORE_DATA) {
+            // The value grew since the key was measured: make room and read it again.
+            if (++retries <= 4) {
+                name.resize(name.size() * 2 + 16);
+                data.resize(std::max<size_t>(dataLength, data.size() * 2 + 16));
+                continue;
+            }
+            DWORD nameOnly = static_cast<DWORD>(name.size());
+            if (RegEnumValueW(key, index, name.data(), &nameOnly, nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) {
+                throw ERegistryException(Format(L"Failed to list the key: %s", {SysErrorMessage(static_cast<DWORD>(error))}));
+            }
+            values.push_back({std::wstring(name.data(), nameOnly), DataTypeOf(type), -1, {}});
+        } else if (error != ERROR_SUCCESS) {
+            throw ERegistryException(Format(L"Failed to list the key: %s", {SysErrorMessage(static_cast<DWORD>(error))}));
+        } else {
+            values.push_back({std::wstring(name.data(), nameLength), DataTypeOf(type), static_cast<int>(dataLength),
+                              std::vector<BYTE>(data.begin(), data.begin() + dataLength)});
+        }
+        retries = 0;
+        ++index;
+    }
 }
 
 std::vector<std::wstring> TRegistry::GetKeyNames() const

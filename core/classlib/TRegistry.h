@@ -58,6 +58,17 @@ public:
 
     // The names in the order the registry enumerates them.
     std::vector<std::wstring> GetValueNames() const;
+
+    // Every value of the open key with its type and data, in the order the registry
+    // enumerates them, read in one pass (one system call a value). DataSize is -1 for a value
+    // whose data could not be had because it kept growing while it was read.
+    struct TValueData {
+        std::wstring Name;
+        TRegDataType DataType = TRegDataType::rdUnknown;
+        int DataSize = 0;
+        std::vector<BYTE> Data;
+    };
+    std::vector<TValueData> GetValues() const;
     std::vector<std::wstring> GetKeyNames() const;
 
 private:

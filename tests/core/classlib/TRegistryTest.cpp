@@ -188,3 +188,29 @@ TEST_F(TRegistryTest, ListsValueAndKeyNamesAsTheRegistryEnumeratesThem)
     EXPECT_EQ(reg.GetKeyNames(), keys);
     EXPECT_EQ(keys.size(), 3u);
 }
+
+TEST_F(TRegistryTest, GetValuesGivesEveryValueWithItsTypeAndDataInOnePass)
+{
+    const Bytes large(70000, 0x5C);
+    SetBinary(kScratchKey, L"large", large);
+    SetDword(kScratchKey, L"dword", 0x01020304);
+    SetString(kScratchKey, L"", L"text");
+    const DWORD64 quad = 9;
+    SetValue(kScratchKey, L"qword", REG_QWORD, &quad, sizeof quad);
+
+    const auto values = reg.GetValues();
+    ASSERT_EQ(values.size(), 4u);
+    const std::vector<std::wstring> names = ValueNames(kScratchKey);
+    for (size_t i = 0; i < values.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(values[i].Name, names[i]);
+        DWORD type = 0;
+        const Bytes raw = *GetValue(kScratchKey, names[i], &type);
+        EXPECT_EQ(values[i].Data, raw);
+        EXPECT_EQ(values[i].DataSize, static_cast<int>(raw.size()));
+        EXPECT_EQ(values[i].DataType, type == REG_BINARY ? TRegDataType::rdBinary
+                                      : type == REG_DWORD ? TRegDataType::rdInteger
+                                      : type == REG_SZ    ? TRegDataType::rdString
+                                                          : TRegDataType::rdUnknown);
+    }
+}
