@@ -1,9 +1,10 @@
-# Cross-compiling for 32-bit Windows with mingw-w64. The -posix compilers bring
-# std::thread and std::mutex (winpthreads, linked statically).
+# Cross-compiling for 32-bit Windows with mingw-w64. The -win32 thread model keeps
+# winpthreads out: it imports GetTickCount64, which Windows XP does not have, so a library
+# linked with it would not even load there. Threads and locks are Windows' own.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -15,7 +15,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 
 missing=()
-command -v i686-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-i686)
+command -v i686-w64-mingw32-g++-win32 >/dev/null || missing+=(g++-mingw-w64-i686)
 command -v cmake >/dev/null                     || missing+=(cmake)
 command -v xvfb-run >/dev/null                  || missing+=(xvfb xauth)
 [ -d /usr/src/googletest ]                      || missing+=(googletest)

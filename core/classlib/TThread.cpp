@@ -1,8 +1,9 @@
 #include "TThread.h"
 
+#include "TCriticalSection.h"
+
 #include <algorithm>
 #include <deque>
-#include <mutex>
 
 namespace classlib {
 
@@ -18,7 +19,7 @@ struct SyncCall {
     KernelHandle Done;
 };
 
-std::mutex g_lock;  // guards the queue and the hook
+TCriticalSection g_lock;  // guards the queue and the hook
 std::deque<SyncCall*> g_queue;
 TWakeMainThread g_wake;
 
@@ -40,13 +41,13 @@ DWORD MainThreadID() noexcept
 
 TWakeMainThread GetWakeMainThread()
 {
-    const std::lock_guard<std::mutex> guard(g_lock);
+    const TCriticalSection::Lock guard(g_lock);
     return g_wake;
 }
 
 void SetWakeMainThread(TWakeMainThread hook)
 {
-    const std::lock_guard<std::mutex> guard(g_lock);
+    const TCriticalSection::Lock guard(g_lock);
     g_wake = hook;
 }
 
@@ -59,7 +60,7 @@ bool CheckSynchronize(int /*timeout*/)
     for (;;) {
         SyncCall* next = nullptr;
         {
-            const std::lock_guard<std::mutex> guard(g_lock);
+            const TCriticalSection::Lock guard(g_lock);
             if (g_queue.empty()) {
                 return ran;
             }
@@ -108,7 +109,7 @@ bool TThread::Synchronize(const std::function<void()>& call)
     SyncCall entry{&call, nullptr, NewEvent(FALSE)};
     TWakeMainThread wake;
     {
-        const std::lock_guard<std::mutex> guard(g_lock);
+        const TCriticalSection::Lock guard(g_lock);
         g_queue.push_back(&entry);
         wake = g_wake;
     }
@@ -120,7 +121,7 @@ bool TThread::Synchronize(const std::function<void()>& call)
         // Terminated: take the call back unless the main thread has already taken it, in
         // which case it is running now and has to be waited for.
         {
-            const std::lock_guard<std::mutex> guard(g_lock);
+            const TCriticalSection::Lock guard(g_lock);
             const auto it = std::find(g_queue.begin(), g_queue.end(), &entry);
             if (it != g_queue.end()) {
                 g_queue.erase(it);

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
 
 using namespace test_support;
 
@@ -19,6 +18,13 @@ std::wstring WaitFailure(TMyExplorerProcess& process, int waitTime)
     } catch (const classlib::Exception& error) {
         return error.Message();
     }
+}
+
+DWORD WINAPI SetLater(void* event)
+{
+    Sleep(200);
+    SetEvent(static_cast<HANDLE>(event));
+    return 0;
 }
 
 class TMyExplorerProcessTest : public testing::Test {
@@ -46,12 +52,11 @@ TEST_F(TMyExplorerProcessTest, TheWaitEndsWithTheProcessOrTellsWhyItDidNot)
     TMyExplorerProcess process(event, GetProcessId(sleeper->Process()));
     EXPECT_EQ(WaitFailure(process, 0), L"エクスプローラ強制停止待ちがタイムアウトしました");
 
-    std::thread interrupter([this] {
-        Sleep(200);
-        SetEvent(event);
-    });
+    // Another thread sets the event while the wait runs.
+    const HANDLE interrupter = CreateThread(nullptr, 0, SetLater, event, 0, nullptr);
     EXPECT_EQ(WaitFailure(process, 30000), L"エクスプローラ強制停止待ちが中断されました");
-    interrupter.join();
+    WaitForSingleObject(interrupter, INFINITE);
+    CloseHandle(interrupter);
 
     process.Terminate();
     EXPECT_EQ(WaitFailure(process, 30000), L"");
