@@ -9,10 +9,21 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <exception>
 #include <memory>
 #include <set>
 #include <string>
+
+// The record that GetIcon hands over, laid out as hosts read it.
+static_assert(sizeof(TMyIconItem) == 24, "TMyIconItem is 24 bytes");
+static_assert(offsetof(TMyIconItem, ExePath) == 0 && offsetof(TMyIconItem, EntryText) == 4 &&
+                  offsetof(TMyIconItem, Word520) == 8 && offsetof(TMyIconItem, Flag524) == 12 &&
+                  offsetof(TMyIconItem, Padding) == 13 && offsetof(TMyIconItem, Word528) == 16 &&
+                  offsetof(TMyIconItem, ImageIndex) == 20,
+              "TMyIconItem field offsets");
+static_assert(sizeof(void*) == 4 && sizeof(wchar_t) == 2 && sizeof(bool) == 1 && sizeof(double) == 8,
+              "the exports pass 32-bit addresses, UTF-16 texts, one-byte booleans and 8-byte doubles");
 
 namespace {
 

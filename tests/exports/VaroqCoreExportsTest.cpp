@@ -246,6 +246,26 @@ TEST_F(ExportsTest, ATextThatFillsItsFieldIsHandedOutTerminated)
     EXPECT_TRUE(Failures().empty());
 }
 
+TEST_F(ExportsTest, LargerPicturesStillGiveOneImageAnEntry)
+{
+    std::vector<Bytes> records;
+    for (int i = 0; i < 3; ++i) records.push_back(MakeRecord({L"big" + std::to_wstring(i) + L".exe", L"big", 0, 0, 0, i}));
+    SetBinary(trayNotify, L"IconStreams", MakeIconStreams(records));
+    PastIconsSpec pictures;
+    pictures.ImageCount = 3;
+    pictures.IconWidth = pictures.IconHeight = 32;
+    pictures.Images = GridSpec{4, 24, {}, [](uint32_t k, int, int) { return 0x203040u * (k + 1); }};
+    pictures.Masks = GridSpec{4, 1, {0, 0xFFFFFF}, [](uint32_t, int, int) { return 0u; }};
+    SetBinary(trayNotify, L"PastIconsStream", MakePastIconsStream(pictures));
+    core->Load();
+    ASSERT_TRUE(Failures().empty());
+    const HIMAGELIST list = ListOf(core->GetImageList());
+    ASSERT_EQ(ImageList_GetImageCount(list), 3);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(Drawn(list, k)[8 * 16 + 8], 0x203040u * (k + 1)) << k;
+    }
+}
+
 TEST_F(ExportsTest, InitOnlyReachesModelsMadeAfterIt)
 {
     WriteHistory(trayNotify);
