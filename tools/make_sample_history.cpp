@@ -59,10 +59,10 @@ int main()
                                       i * 3u, i % 3 == 0 ? 1u : 0u, 0x10000u + i, picture, 0}));
     }
     SetBinary(key, L"IconStreams", MakeIconStreams(records));
-    PastIconsSpec pictures;
+    PastIconsLayout pictures;
     pictures.ImageCount = kPictures;
-    pictures.Images = GridSpec{4, 32, {}, Pixel};
-    pictures.Masks = GridSpec{4, 1, {0, 0xFFFFFF}, [](uint32_t k, int x, int y) { return Pixel(k, x, y) == 0 ? 1u : 0u; }};
+    pictures.Images = GridLayout{4, 32, {}, Pixel};
+    pictures.Masks = GridLayout{4, 1, {0, 0xFFFFFF}, [](uint32_t k, int x, int y) { return Pixel(k, x, y) == 0 ? 1u : 0u; }};
     SetBinary(key, L"PastIconsStream", MakePastIconsStream(pictures));
     std::printf("sample history written: %u entries, %u pictures\n", kEntries, kPictures);
     return 0;

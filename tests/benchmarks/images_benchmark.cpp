@@ -31,11 +31,11 @@ struct Figures {
 
 Figures Measure(uint32_t count)
 {
-    PastIconsSpec spec;
-    spec.ImageCount = count;
-    spec.Images = GridSpec{4, 32, {}, [](uint32_t k, int x, int y) { return k * 2654435761u ^ (x << 8 | y); }};
-    spec.Masks = GridSpec{4, 1, {0, 0xFFFFFF}, [](uint32_t k, int x, int y) { return (k + x + y) & 1u; }};
-    const Bytes value = MakePastIconsStream(spec);
+    PastIconsLayout layout;
+    layout.ImageCount = count;
+    layout.Images = GridLayout{4, 32, {}, [](uint32_t k, int x, int y) { return k * 2654435761u ^ (x << 8 | y); }};
+    layout.Masks = GridLayout{4, 1, {0, 0xFFFFFF}, [](uint32_t k, int x, int y) { return (k + x + y) & 1u; }};
+    const Bytes value = MakePastIconsStream(layout);
 
     Figures best{1e9, 1e9, 1e9, 1e9};
     for (int round = 0; round < 3; ++round) {

@@ -42,10 +42,10 @@ void WriteHistory(const std::wstring& trayNotify)
                                       pictureOf[i], static_cast<uint8_t>(i)}));
     }
     SetBinary(trayNotify, L"IconStreams", MakeIconStreams(records));
-    PastIconsSpec pictures;
+    PastIconsLayout pictures;
     pictures.ImageCount = 3;
-    pictures.Images = GridSpec{4, 32, {}, Colour};
-    pictures.Masks = GridSpec{4, 1, {0, 0xFFFFFF}, [](uint32_t, int, int) { return 0u; }};
+    pictures.Images = GridLayout{4, 32, {}, Colour};
+    pictures.Masks = GridLayout{4, 1, {0, 0xFFFFFF}, [](uint32_t, int, int) { return 0u; }};
     SetBinary(trayNotify, L"PastIconsStream", MakePastIconsStream(pictures));
 }
 
@@ -251,11 +251,11 @@ TEST_F(ExportsTest, LargerPicturesStillGiveOneImageAnEntry)
     std::vector<Bytes> records;
     for (int i = 0; i < 3; ++i) records.push_back(MakeRecord({L"big" + std::to_wstring(i) + L".exe", L"big", 0, 0, 0, i}));
     SetBinary(trayNotify, L"IconStreams", MakeIconStreams(records));
-    PastIconsSpec pictures;
+    PastIconsLayout pictures;
     pictures.ImageCount = 3;
     pictures.IconWidth = pictures.IconHeight = 32;
-    pictures.Images = GridSpec{4, 24, {}, [](uint32_t k, int, int) { return 0x203040u * (k + 1); }};
-    pictures.Masks = GridSpec{4, 1, {0, 0xFFFFFF}, [](uint32_t, int, int) { return 0u; }};
+    pictures.Images = GridLayout{4, 24, {}, [](uint32_t k, int, int) { return 0x203040u * (k + 1); }};
+    pictures.Masks = GridLayout{4, 1, {0, 0xFFFFFF}, [](uint32_t, int, int) { return 0u; }};
     SetBinary(trayNotify, L"PastIconsStream", MakePastIconsStream(pictures));
     core->Load();
     ASSERT_TRUE(Failures().empty());

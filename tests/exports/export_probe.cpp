@@ -1,5 +1,6 @@
 // Test helper: loads VaroqCore.dll beside itself and calls every export that needs the model
 // once, printing one line a call (UTF-8): "Name result|failure text".
+#include "support/ChildProcess.h"
 #include "support/CoreHost.h"
 
 #include <cstdio>
@@ -11,13 +12,6 @@ using namespace test_support;
 
 namespace {
 
-std::string Utf8(const std::wstring& text)
-{
-    std::string out(text.size() * 3 + 1, '\0');
-    out.resize(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0],
-                                   static_cast<int>(out.size()), nullptr, nullptr));
-    return out;
-}
 
 void Line(CoreHost& core, const char* name, const std::string& result)
 {

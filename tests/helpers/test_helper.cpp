@@ -6,25 +6,12 @@
 //   test_helper sleep  print "sleeping" and sleep until killed
 #include "Oicnstrm/TMyMutexManager.h"
 #include "classlib/Exception.h"
+#include "support/ChildProcess.h"
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
-
-namespace {
-
-void Print(const std::wstring& text)
-{
-    std::string utf8(text.size() * 3 + 1, '\0');
-    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0],
-                                    static_cast<int>(utf8.size()), nullptr, nullptr));
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-    FlushFileBuffers(GetStdHandle(STD_OUTPUT_HANDLE));
-}
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
@@ -32,7 +19,7 @@ int wmain(int argc, wchar_t** argv)
     try {
         if (mode == L"hold") {
             const auto lock = std::make_shared<TMyMutexManager>();
-            Print(L"held\n");
+            test_support::PrintUtf8(L"held\n");
             char buffer[16];
             DWORD read = 0;
             while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &read, nullptr) && read > 0) {
@@ -41,15 +28,15 @@ int wmain(int argc, wchar_t** argv)
         }
         if (mode == L"try") {
             const auto lock = std::make_shared<TMyMutexManager>();
-            Print(L"acquired");
+            test_support::PrintUtf8(L"acquired");
             return 0;
         }
         if (mode == L"sleep") {
-            Print(L"sleeping\n");
+            test_support::PrintUtf8(L"sleeping\n");
             Sleep(INFINITE);
         }
     } catch (const classlib::Exception& error) {
-        Print(error.Message());
+        test_support::PrintUtf8(error.Message());
         return 2;
     }
     return 1;

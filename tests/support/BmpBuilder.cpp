@@ -38,15 +38,15 @@ void Append16(Bytes& out, uint16_t v)
 
 }  // namespace
 
-Bytes MakeBmp(const BmpSpec& spec)
+Bytes MakeBmp(const BmpLayout& layout)
 {
-    const size_t stride = (static_cast<size_t>(spec.Width) * spec.Bits + 31) / 32 * 4;
+    const size_t stride = (static_cast<size_t>(layout.Width) * layout.Bits + 31) / 32 * 4;
     Bytes pixels;
-    for (int y = spec.Height - 1; y >= 0; --y) {  // bottom-up
+    for (int y = layout.Height - 1; y >= 0; --y) {  // bottom-up
         Bytes row(stride, 0);
-        for (int x = 0; x < spec.Width; ++x) {
-            const uint32_t p = spec.Pixel(x, y);
-            switch (spec.Bits) {
+        for (int x = 0; x < layout.Width; ++x) {
+            const uint32_t p = layout.Pixel(x, y);
+            switch (layout.Bits) {
             case 1: row[x / 8] |= static_cast<uint8_t>((p & 1) << (7 - x % 8)); break;
             case 4: row[x / 2] |= static_cast<uint8_t>((p & 15) << (x % 2 ? 0 : 4)); break;
             case 8: row[x] = static_cast<uint8_t>(p); break;
@@ -60,35 +60,35 @@ Bytes MakeBmp(const BmpSpec& spec)
         }
         pixels.insert(pixels.end(), row.begin(), row.end());
     }
-    pixels.resize(pixels.size() + spec.ExtraImageBytes, 0);
+    pixels.resize(pixels.size() + layout.ExtraImageBytes, 0);
 
-    const uint32_t offset = static_cast<uint32_t>(14 + 40 + 4 * spec.Table.size());
+    const uint32_t offset = static_cast<uint32_t>(14 + 40 + 4 * layout.Table.size());
     Bytes out = {'B', 'M'};
     Append32(out, offset + static_cast<uint32_t>(pixels.size()));
     Append32(out, 0);
     Append32(out, offset);
     Append32(out, 40);
-    Append32(out, static_cast<uint32_t>(spec.Width));
-    Append32(out, static_cast<uint32_t>(spec.Height));
+    Append32(out, static_cast<uint32_t>(layout.Width));
+    Append32(out, static_cast<uint32_t>(layout.Height));
     Append16(out, 1);
-    Append16(out, static_cast<uint16_t>(spec.Bits));
+    Append16(out, static_cast<uint16_t>(layout.Bits));
     Append32(out, 0);  // BI_RGB
     Append32(out, static_cast<uint32_t>(pixels.size()));
     Append32(out, 0);
     Append32(out, 0);
-    Append32(out, static_cast<uint32_t>(spec.Table.size()));
+    Append32(out, static_cast<uint32_t>(layout.Table.size()));
     Append32(out, 0);
-    for (uint32_t colour : spec.Table) Append32(out, colour);
+    for (uint32_t colour : layout.Table) Append32(out, colour);
     out.insert(out.end(), pixels.begin(), pixels.end());
     return out;
 }
 
 namespace {
 
-Bytes MakeGrid(const GridSpec& grid, uint32_t count, int w, int h)
+Bytes MakeGrid(const GridLayout& grid, uint32_t count, int w, int h)
 {
     const int rows = static_cast<int>((count + grid.Columns - 1) / grid.Columns);
-    BmpSpec bmp{grid.Columns * w, rows * h, grid.Bits, grid.Table, nullptr, 0};
+    BmpLayout bmp{grid.Columns * w, rows * h, grid.Bits, grid.Table, nullptr, 0};
     bmp.Pixel = [&](int x, int y) -> uint32_t {
         const uint32_t k = static_cast<uint32_t>((y / h) * grid.Columns + x / w);
         return k < count ? grid.Cell(k, x % w, y % h) : 0;
@@ -98,24 +98,24 @@ Bytes MakeGrid(const GridSpec& grid, uint32_t count, int w, int h)
 
 }  // namespace
 
-Bytes MakePastIconsStream(const PastIconsSpec& spec)
+Bytes MakePastIconsStream(const PastIconsLayout& layout)
 {
     Bytes out;
-    for (uint8_t i = 0; i < 12; ++i) out.push_back(static_cast<uint8_t>(spec.FirstByte + i));
-    Append32(out, spec.ImageCount);
-    Append32(out, spec.ListOffset);
-    out.resize(spec.ListOffset, 0xEE);
+    for (uint8_t i = 0; i < 12; ++i) out.push_back(static_cast<uint8_t>(layout.FirstByte + i));
+    Append32(out, layout.ImageCount);
+    Append32(out, layout.ListOffset);
+    out.resize(layout.ListOffset, 0xEE);
     Bytes listHeader(28);
     for (size_t i = 0; i < 28; ++i) listHeader[i] = static_cast<uint8_t>(0xC0 + i);
-    const uint16_t count16 = static_cast<uint16_t>(spec.ImageCount);
+    const uint16_t count16 = static_cast<uint16_t>(layout.ImageCount);
     std::memcpy(&listHeader[4], &count16, 2);
     std::memcpy(&listHeader[6], &count16, 2);
-    std::memcpy(&listHeader[10], &spec.IconWidth, 2);
-    std::memcpy(&listHeader[12], &spec.IconHeight, 2);
+    std::memcpy(&listHeader[10], &layout.IconWidth, 2);
+    std::memcpy(&listHeader[12], &layout.IconHeight, 2);
     out.insert(out.end(), listHeader.begin(), listHeader.end());
-    if (spec.ImageCount != 0) {
-        const Bytes images = MakeGrid(spec.Images, spec.ImageCount, spec.IconWidth, spec.IconHeight);
-        const Bytes masks = MakeGrid(spec.Masks, spec.ImageCount, spec.IconWidth, spec.IconHeight);
+    if (layout.ImageCount != 0) {
+        const Bytes images = MakeGrid(layout.Images, layout.ImageCount, layout.IconWidth, layout.IconHeight);
+        const Bytes masks = MakeGrid(layout.Masks, layout.ImageCount, layout.IconWidth, layout.IconHeight);
         out.insert(out.end(), images.begin(), images.end());
         out.insert(out.end(), masks.begin(), masks.end());
     }

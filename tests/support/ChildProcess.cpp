@@ -128,6 +128,22 @@ DWORD RunningProcess::Wait(DWORD timeoutMs)
     return code;
 }
 
+std::string Utf8(const std::wstring& text)
+{
+    std::string out(text.size() * 3 + 1, '\0');
+    out.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0],
+                                                       static_cast<int>(out.size()), nullptr, nullptr)));
+    return out;
+}
+
+void PrintUtf8(const std::wstring& text)
+{
+    const std::string utf8 = Utf8(text);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    FlushFileBuffers(GetStdHandle(STD_OUTPUT_HANDLE));
+}
+
 std::wstring TestBinDir()
 {
     wchar_t path[MAX_PATH];

@@ -40,6 +40,11 @@ private:
     std::string read_;
 };
 
+// Text as UTF-8, the form in which helper programs print.
+std::string Utf8(const std::wstring& text);
+// Writes the text as UTF-8 to standard output (helper programs' way of answering).
+void PrintUtf8(const std::wstring& text);
+
 // The folder of the running test program, with a trailing backslash; helper programs lie
 // there too.
 std::wstring TestBinDir();

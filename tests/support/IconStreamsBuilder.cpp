@@ -21,15 +21,15 @@ void PutText(Bytes& bytes, size_t offset, const std::wstring& text, size_t units
 
 }  // namespace
 
-Bytes MakeRecord(const RecordSpec& spec)
+Bytes MakeRecord(const RecordFields& layout)
 {
-    Bytes record(kRecordSize, spec.Filler);
-    PutText(record, 0, spec.ExePath, 260);
-    Put32(record, 520, spec.Word520);
-    Put32(record, 524, spec.Word524);
-    Put32(record, 528, spec.Word528);
-    PutText(record, 536, spec.EntryText, 264);
-    Put32(record, 1064, static_cast<uint32_t>(spec.ImageIndex));
+    Bytes record(kRecordSize, layout.Filler);
+    PutText(record, 0, layout.ExePath, 260);
+    Put32(record, 520, layout.Word520);
+    Put32(record, 524, layout.Word524);
+    Put32(record, 528, layout.Word528);
+    PutText(record, 536, layout.EntryText, 264);
+    Put32(record, 1064, static_cast<uint32_t>(layout.ImageIndex));
     return record;
 }
 

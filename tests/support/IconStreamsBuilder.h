@@ -11,7 +11,7 @@ namespace test_support {
 
 constexpr size_t kRecordSize = 1084;
 
-struct RecordSpec {
+struct RecordFields {
     std::wstring ExePath;   // at most 260 units; exactly 260 leaves no NUL in the field
     std::wstring EntryText;
     uint32_t Word520 = 0;
@@ -21,7 +21,7 @@ struct RecordSpec {
     uint8_t Filler = 0;     // every byte not named above, so that carried bytes show
 };
 
-Bytes MakeRecord(const RecordSpec& spec);
+Bytes MakeRecord(const RecordFields& layout);
 
 // A 20-byte header whose bytes other than the count are firstByte, firstByte + 1, ...,
 // followed by the records.

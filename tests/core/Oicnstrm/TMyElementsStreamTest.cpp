@@ -64,8 +64,8 @@ TEST(TMyElementsStreamTest, CheckAcceptsExactlyAHeaderAndItsRecords)
 
 TEST(TMyElementsStreamTest, RecordsAreReadByteForByteAndFieldsLieWhereExplorerPutsThem)
 {
-    RecordSpec first{L"C:\\Program Files\\A\\a.exe", L"テキスト A", 0x11223344, 0, 0xCAFEBABE, 7, 0x01};
-    RecordSpec full{std::wstring(260, L'P'), std::wstring(263, L'T'), 1, 2, 3, -1, 0xEE};
+    RecordFields first{L"C:\\Program Files\\A\\a.exe", L"テキスト A", 0x11223344, 0, 0xCAFEBABE, 7, 0x01};
+    RecordFields full{std::wstring(260, L'P'), std::wstring(263, L'T'), 1, 2, 3, -1, 0xEE};
     const Bytes value = MakeIconStreams({MakeRecord(first), MakeRecord(full)});
     const TMemoryStream stream = StreamOf(value);
     TMyElementsStream::Check(stream);

@@ -22,13 +22,6 @@ std::wstring Helper(const wchar_t* mode)
     return L"\"" + TestBinDir() + L"test_helper.exe\" " + mode;
 }
 
-std::string Utf8(const std::wstring& text)
-{
-    std::string out(text.size() * 3 + 1, '\0');
-    out.resize(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0],
-                                   static_cast<int>(out.size()), nullptr, nullptr));
-    return out;
-}
 
 // What acquiring gives in this process: empty when acquired (and released again).
 std::wstring AcquireFailure()

@@ -56,13 +56,6 @@ protected:
     void TearDown() override { DeleteTree(kProbeDefaults); }
 };
 
-std::string Utf8(const std::wstring& text)
-{
-    std::string out(text.size() * 3 + 1, '\0');
-    out.resize(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0],
-                                   static_cast<int>(out.size()), nullptr, nullptr));
-    return out;
-}
 
 }  // namespace
 

@@ -46,13 +46,13 @@ uint32_t MaskBit(uint32_t k, int x, int y)
     return (x + 3 * y + k) % 5 == 0 ? 1 : 0;
 }
 
-PastIconsSpec Spec(uint32_t count, int imageColumns = 4, int maskColumns = 4)
+PastIconsLayout Layout(uint32_t count, int imageColumns = 4, int maskColumns = 4)
 {
-    PastIconsSpec spec;
-    spec.ImageCount = count;
-    spec.Images = GridSpec{imageColumns, 32, {}, Colour32};
-    spec.Masks = GridSpec{maskColumns, 1, {0x000000, 0xFFFFFF}, MaskBit};
-    return spec;
+    PastIconsLayout layout;
+    layout.ImageCount = count;
+    layout.Images = GridLayout{imageColumns, 32, {}, Colour32};
+    layout.Masks = GridLayout{maskColumns, 1, {0x000000, 0xFFFFFF}, MaskBit};
+    return layout;
 }
 
 void ExpectPicture(const TBitmap& bitmap, int width, int height, TPixelFormat format, const CellFn& cell, uint32_t k)
@@ -82,7 +82,7 @@ const std::wstring kInvalid = L"PastIconsStreamレジストリデータが不正
 
 TEST(TMyImagesStreamTest, EachValidationTestRefusesOnItsOwn)
 {
-    const Bytes valid = MakePastIconsStream(Spec(3));
+    const Bytes valid = MakePastIconsStream(Layout(3));
     ASSERT_EQ(LoadFailure(valid), L"");
     const size_t e = MaskGridAt(valid);
 
@@ -126,9 +126,9 @@ TEST(TMyImagesStreamTest, EachValidationTestRefusesOnItsOwn)
 
 TEST(TMyImagesStreamTest, AValueWithoutPicturesGivesTheDefaultsForEveryIndex)
 {
-    PastIconsSpec spec = Spec(0);
-    spec.IconWidth = 0;  // nothing is cut out, so no cell size is needed
-    const Bytes value = MakePastIconsStream(spec);
+    PastIconsLayout layout = Layout(0);
+    layout.IconWidth = 0;  // nothing is cut out, so no cell size is needed
+    const Bytes value = MakePastIconsStream(layout);
     ASSERT_EQ(value.size(), 48u);
     TMemoryStream stream = StreamOf(value);
     const TMyImagesStream images(stream, 5);
@@ -149,9 +149,9 @@ TEST(TMyImagesStreamTest, AValueWithoutPicturesGivesTheDefaultsForEveryIndex)
 
 TEST(TMyImagesStreamTest, IndicesAtAndPastTheCountGetTheSmallDefaultsEvenForLargeIcons)
 {
-    PastIconsSpec spec = Spec(3);
-    spec.IconWidth = spec.IconHeight = 32;
-    TMemoryStream stream = StreamOf(MakePastIconsStream(spec));
+    PastIconsLayout layout = Layout(3);
+    layout.IconWidth = layout.IconHeight = 32;
+    TMemoryStream stream = StreamOf(MakePastIconsStream(layout));
     const TMyImagesStream images(stream, 6);
     ExpectPicture(*images.GetImage(2), 32, 32, TPixelFormat::pf32bit, Colour32, 2);
     for (uint32_t index : {3u, 4u, 1000u}) {
@@ -164,7 +164,7 @@ TEST(TMyImagesStreamTest, IndicesAtAndPastTheCountGetTheSmallDefaultsEvenForLarg
 TEST(TMyImagesStreamTest, PicturesAndMasksComeOutPixelForPixelFromGridsOfTheirOwnWidth)
 {
     // Six pictures: the colour grid has 4 columns, the mask grid 3.
-    const Bytes value = MakePastIconsStream(Spec(6, 4, 3));
+    const Bytes value = MakePastIconsStream(Layout(6, 4, 3));
     TMemoryStream stream = StreamOf(value);
     const TMyImagesStream images(stream, 5);
     for (uint32_t k = 0; k < 6; ++k) {
@@ -178,17 +178,17 @@ TEST(TMyImagesStreamTest, PalettePicturesKeepTheirIndicesAndTable)
 {
     for (int bits : {4, 8, 24}) {
         SCOPED_TRACE(bits);
-        PastIconsSpec spec = Spec(5);
-        spec.IconWidth = 24;
-        spec.IconHeight = 12;
+        PastIconsLayout layout = Layout(5);
+        layout.IconWidth = 24;
+        layout.IconHeight = 12;
         std::vector<uint32_t> table;
         if (bits <= 8) {
             for (uint32_t i = 0; i < (1u << bits); ++i) table.push_back(i * 0x010203u & 0xFFFFFF);
         }
         const uint32_t limit = bits == 24 ? 0x1000000 : 1u << bits;
         const CellFn cell = [limit](uint32_t k, int x, int y) { return (k * 131 + x * 7 + y * 3) % limit; };
-        spec.Images = GridSpec{2, bits, table, cell};
-        TMemoryStream stream = StreamOf(MakePastIconsStream(spec));
+        layout.Images = GridLayout{2, bits, table, cell};
+        TMemoryStream stream = StreamOf(MakePastIconsStream(layout));
         const TMyImagesStream images(stream, 5);
         const TPixelFormat format = bits == 4 ? TPixelFormat::pf4bit : bits == 8 ? TPixelFormat::pf8bit : TPixelFormat::pf24bit;
         for (uint32_t k = 0; k < 5; ++k) {
@@ -203,9 +203,9 @@ TEST(TMyImagesStreamTest, RebuildLaysOutCellsRowByRowWithTheHeaderAtOffset20)
     for (uint32_t n : {6u, 8u}) {
         SCOPED_TRACE(n);
         // The source holds ten pictures; the rebuild keeps n of them in reverse order.
-        PastIconsSpec spec = Spec(10, 4, 4);
-        spec.ListOffset = 36;
-        TMemoryStream stream = StreamOf(MakePastIconsStream(spec));
+        PastIconsLayout layout = Layout(10, 4, 4);
+        layout.ListOffset = 36;
+        TMemoryStream stream = StreamOf(MakePastIconsStream(layout));
         TMyImagesStream images(stream, 5);
         TMyImagesStream::Bitmaps pictures, masks;
         for (uint32_t k = 0; k < n; ++k) {
@@ -216,7 +216,7 @@ TEST(TMyImagesStreamTest, RebuildLaysOutCellsRowByRowWithTheHeaderAtOffset20)
         const Bytes out = BytesOf(stream);
         EXPECT_EQ(stream.Position(), out.size());
 
-        const Bytes original = MakePastIconsStream(spec);
+        const Bytes original = MakePastIconsStream(layout);
         EXPECT_EQ(Bytes(out.begin(), out.begin() + 12), Bytes(original.begin(), original.begin() + 12));
         EXPECT_EQ(Get32(out, 12), n);
         EXPECT_EQ(Get32(out, 16), 20u);
@@ -245,7 +245,7 @@ TEST(TMyImagesStreamTest, TheVistaValueIsTheXpValuePlusItsTrailer)
 {
     for (uint32_t n : {0u, 3u}) {
         SCOPED_TRACE(n);
-        const Bytes source = MakePastIconsStream(Spec(5));
+        const Bytes source = MakePastIconsStream(Layout(5));
         TMemoryStream xpStream = StreamOf(source), vistaStream = StreamOf(source);
         TMyImagesStream xp(xpStream, 5), vista(vistaStream, 6);
         TMyImagesStream::Bitmaps pictures, masks;
@@ -271,7 +271,7 @@ TEST(TMyImagesStreamTest, TheVistaValueIsTheXpValuePlusItsTrailer)
 
 TEST(TMyImagesStreamTest, TheRunningSystemChoosesTheVariant)
 {
-    const Bytes source = MakePastIconsStream(Spec(0));
+    const Bytes source = MakePastIconsStream(Layout(0));
     TMemoryStream stream = StreamOf(source);
     TMyImagesStream images(stream);
     images.Rebuild({}, {});
@@ -283,7 +283,7 @@ TEST(TMyImagesStreamTest, RebuildWithoutPicturesWritesEmptyGridsThatLoadAgain)
 {
     for (uint32_t count : {0u, 4u}) {
         SCOPED_TRACE(count);
-        TMemoryStream stream = StreamOf(MakePastIconsStream(Spec(count)));
+        TMemoryStream stream = StreamOf(MakePastIconsStream(Layout(count)));
         TMyImagesStream images(stream, 5);
         images.Rebuild({}, {});
         const Bytes out = BytesOf(stream);
@@ -296,7 +296,7 @@ TEST(TMyImagesStreamTest, RebuildWithoutPicturesWritesEmptyGridsThatLoadAgain)
 
 TEST(TMyImagesStreamTest, RebuildWithPicturesOverEmptyGridsUsesFourColumns)
 {
-    TMemoryStream pictureSource = StreamOf(MakePastIconsStream(Spec(6)));
+    TMemoryStream pictureSource = StreamOf(MakePastIconsStream(Layout(6)));
     const TMyImagesStream source(pictureSource, 5);
     TMyImagesStream::Bitmaps pictures, masks;
     for (uint32_t k = 0; k < 6; ++k) {
@@ -304,7 +304,7 @@ TEST(TMyImagesStreamTest, RebuildWithPicturesOverEmptyGridsUsesFourColumns)
         masks.push_back(source.GetMask(k));
     }
 
-    TMemoryStream stream = StreamOf(MakePastIconsStream(Spec(0)));
+    TMemoryStream stream = StreamOf(MakePastIconsStream(Layout(0)));
     TMyImagesStream images(stream, 6);
     images.Rebuild(pictures, masks);
     const Bytes out = BytesOf(stream);
@@ -323,7 +323,7 @@ TEST(TMyImagesStreamTest, RebuildRefusesWhatItCouldNotWriteReadablyAndLeavesTheS
     const auto picture = std::make_shared<TBitmap>();
     picture->SetSize(16, 16);
 
-    PastIconsSpec noCellSize = Spec(0);
+    PastIconsLayout noCellSize = Layout(0);
     noCellSize.IconWidth = 0;
     TMemoryStream stream = StreamOf(MakePastIconsStream(noCellSize));
     TMyImagesStream images(stream, 5);
@@ -340,9 +340,9 @@ TEST(TMyImagesStreamTest, RebuildRefusesWhatItCouldNotWriteReadablyAndLeavesTheS
 
 TEST(TMyImagesStreamTest, CellSizesThatCannotBeCutAreInvalidData)
 {
-    PastIconsSpec zeroWidth = Spec(2);
-    PastIconsSpec zeroHeight = Spec(2);
-    PastIconsSpec narrowGrid = Spec(2);
+    PastIconsLayout zeroWidth = Layout(2);
+    PastIconsLayout zeroHeight = Layout(2);
+    PastIconsLayout narrowGrid = Layout(2);
     zeroWidth.IconWidth = 0;
     zeroHeight.IconHeight = 0;
     zeroWidth.Images.Columns = zeroWidth.Masks.Columns = 1;
@@ -355,7 +355,7 @@ TEST(TMyImagesStreamTest, CellSizesThatCannotBeCutAreInvalidData)
 
 TEST(TMyImagesStreamTest, AGridThatIsNoLoadableBitmapFailsCleanly)
 {
-    const Bytes valid = MakePastIconsStream(Spec(3));
+    const Bytes valid = MakePastIconsStream(Layout(3));
     const size_t g = kImageGridAt;
     struct Case {
         const char* name;
@@ -388,8 +388,8 @@ TEST(TMyImagesStreamTest, AGridThatIsNoLoadableBitmapFailsCleanly)
 
     // A palette grid whose table claims more colours than its depth has, or runs past the
     // pixels.
-    PastIconsSpec palette = Spec(3);
-    palette.Images = GridSpec{4, 8, std::vector<uint32_t>(256, 0x123456), [](uint32_t, int, int) { return 1u; }};
+    PastIconsLayout palette = Layout(3);
+    palette.Images = GridLayout{4, 8, std::vector<uint32_t>(256, 0x123456), [](uint32_t, int, int) { return 1u; }};
     Bytes tooMany = MakePastIconsStream(palette);
     Put32(tooMany, g + 46, 257);
     Bytes overlapping = MakePastIconsStream(palette);
