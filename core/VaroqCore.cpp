@@ -3,6 +3,7 @@
 // exception leaves an export.
 #include "VaroqCore.h"
 
+#include "FailureFrame.h"
 #include "Oicnstrm/TMyIconStreams.h"
 #include "classlib/Exception.h"
 #include "classlib/TApplication.h"
@@ -10,7 +11,6 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <exception>
 #include <memory>
 #include <set>
 #include <string>
@@ -27,67 +27,11 @@ static_assert(sizeof(void*) == 4 && sizeof(wchar_t) == 2 && sizeof(bool) == 1 &&
 
 namespace {
 
-constexpr DWORD kFailureCode = 0x100;
-
 TMyHostValues g_host;
 std::unique_ptr<TMyIconStreams> g_model;
 
-// The text of the failure being reported. Library-owned, so it outlives the caller's filter
-// and is not lost (nor leaked) when the caller unwinds past the export without running any
-// of the library's code again; the next failure reuses it.
-std::wstring g_failureText;
-
-std::wstring FromAnsi(const char* text)
-{
-    if (!text || !*text) {
-        return std::wstring();
-    }
-    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
-    wide.resize(wide.find(L'\0'));
-    return wide;
-}
-
-void RaiseFailure(std::wstring message)
-{
-    g_failureText = std::move(message);
-    const ULONG_PTR argument = reinterpret_cast<ULONG_PTR>(g_failureText.c_str());
-    RaiseException(kFailureCode, 0, 1, &argument);
-}
-
-// Runs the work of an export; a failure is raised to the caller, and when the caller
-// resumes, the export returns its after-failure result.
-template <typename Result, typename Work>
-Result Frame(const wchar_t* exportName, Result afterFailure, Work work) noexcept
-{
-    std::wstring message;
-    try {
-        return work();
-    } catch (const classlib::Exception& error) {
-        message = error.Message();
-    } catch (const std::exception& error) {
-        message = FromAnsi(error.what());
-    } catch (...) {
-        message = classlib::Format(L"%sで不明の例外が発生しました", {exportName});
-    }
-    try {
-        RaiseFailure(std::move(message));
-    } catch (...) {
-        // Not even the text could be kept: the caller still hears of the failure.
-        RaiseException(kFailureCode, 0, 1, reinterpret_cast<const ULONG_PTR*>(&L""));
-    }
-    return afterFailure;
-}
-
-template <typename Work>
-void FrameVoid(const wchar_t* exportName, Work work) noexcept
-{
-    Frame<int>(exportName, 0, [&] {
-        work();
-        return 0;
-    });
-}
+using failure_frame::Run;
+using failure_frame::RunVoid;
 
 TMyIconStreams& Model()
 {
@@ -118,50 +62,50 @@ void WINAPI Uninit()
 
 void WINAPI Load()
 {
-    FrameVoid(L"Load", [] { Model().Load(); });
+    RunVoid(L"Load", [] { Model().Load(); });
 }
 
 void WINAPI Save()
 {
-    FrameVoid(L"Save", [] { Model().Save(true); });
+    RunVoid(L"Save", [] { Model().Save(true); });
 }
 
 bool WINAPI IsLoadDirty()
 {
-    return Frame(L"IsLoadDirty", false, [] { return Model().IsLoadDirty(); });
+    return Run(L"IsLoadDirty", false, [] { return Model().IsLoadDirty(); });
 }
 
 bool WINAPI IsSaveDirty()
 {
-    return Frame(L"IsSaveDirty", false, [] { return Model().IsSaveDirty(); });
+    return Run(L"IsSaveDirty", false, [] { return Model().IsSaveDirty(); });
 }
 
 double WINAPI SnapshotDateTime()
 {
-    return Frame(L"SnapshotDateTime", 0.0, [] { return Model().SnapshotDateTime(); });
+    return Run(L"SnapshotDateTime", 0.0, [] { return Model().SnapshotDateTime(); });
 }
 
 bool WINAPI IsBusy()
 {
-    return Frame(L"IsBusy", false, [] { return Model().IsBusy(); });
+    return Run(L"IsBusy", false, [] { return Model().IsBusy(); });
 }
 
 int WINAPI GetCount()
 {
-    return Frame(L"GetCount", 0, [] { return Model().GetCount(); });
+    return Run(L"GetCount", 0, [] { return Model().GetCount(); });
 }
 
 // The record travels through the caller's buffer, whose address comes as a hidden first
 // argument that this function removes with the index and returns.
 TMyIconItem* WINAPI GetIcon(TMyIconItem* result, int index)
 {
-    *result = Frame(L"GetIcon", TMyIconItem{}, [index] { return Model().GetIcon(index); });
+    *result = Run(L"GetIcon", TMyIconItem{}, [index] { return Model().GetIcon(index); });
     return result;
 }
 
 void WINAPI DeleteIcons(const uint32_t* positions, int count)
 {
-    FrameVoid(L"DeleteIcons", [positions, count] {
+    RunVoid(L"DeleteIcons", [positions, count] {
         TMyIconStreams& model = Model();
         if (count < 0) {
             throw classlib::Exception(classlib::Format(L"削除するアイコンの数%sが不正です", {std::to_wstring(count)}));
@@ -173,17 +117,17 @@ void WINAPI DeleteIcons(const uint32_t* positions, int count)
 
 void* WINAPI GetImageList()
 {
-    return Frame<void*>(L"GetImageList", nullptr, [] { return static_cast<void*>(Model().GetImageList()); });
+    return Run<void*>(L"GetImageList", nullptr, [] { return static_cast<void*>(Model().GetImageList()); });
 }
 
 void WINAPI RestoreRegistry(const wchar_t* fileName)
 {
-    FrameVoid(L"RestoreRegistry", [fileName] { Model().RestoreRegistry(fileName ? fileName : L""); });
+    RunVoid(L"RestoreRegistry", [fileName] { Model().RestoreRegistry(fileName ? fileName : L""); });
 }
 
 void WINAPI AutomaticExec(uint32_t restart)
 {
-    FrameVoid(L"AutomaticExec", [restart] {
+    RunVoid(L"AutomaticExec", [restart] {
         (void)(restart & 0xFF);
         throw classlib::Exception(L"この機能はまだ使えません");
     });
@@ -191,7 +135,7 @@ void WINAPI AutomaticExec(uint32_t restart)
 
 int WINAPI AutomaticExecIsBusy()
 {
-    return Frame(L"AutomaticExecIsBusy", 0, [] { return 0; });
+    return Run(L"AutomaticExecIsBusy", 0, [] { return 0; });
 }
 
 void WINAPI ProcessMessages()
