@@ -125,12 +125,10 @@ void WINAPI RestoreRegistry(const wchar_t* fileName)
     RunVoid(L"RestoreRegistry", [fileName] { Model().RestoreRegistry(fileName ? fileName : L""); });
 }
 
-void WINAPI AutomaticExec(uint32_t restart)
+// The restart flag is a bool in the low byte of its 32-bit argument.
+void WINAPI AutomaticExec(uint32_t /*restart*/)
 {
-    RunVoid(L"AutomaticExec", [restart] {
-        (void)(restart & 0xFF);
-        throw classlib::Exception(L"この機能はまだ使えません");
-    });
+    RunVoid(L"AutomaticExec", [] { throw classlib::Exception(L"この機能はまだ使えません"); });
 }
 
 int WINAPI AutomaticExecIsBusy()
