@@ -1,6 +1,7 @@
 // Writes a made-up tray history into the registry of the running (Wine) system, for the
 // README's demonstration: 36 entries of 32-bit pictures, some with alpha and some without,
 // two entries sharing a picture and one naming a picture the history lacks.
+#include "Oosdepnd/TMyOSDependent.h"
 #include "support/BmpBuilder.h"
 #include "support/IconStreamsBuilder.h"
 
@@ -39,16 +40,8 @@ uint32_t Pixel(uint32_t k, int x, int y)
 
 int main()
 {
-    OSVERSIONINFOW info{};
-    info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExW(&info);
-#pragma GCC diagnostic pop
-    const std::wstring key =
-        info.dwMajorVersion == 5
-            ? L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify"
-            : L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\TrayNotify";
+    // The key the library itself reads on this system.
+    const std::wstring key = TMyOSDependent().GetTrayNotifyKey();
 
     std::vector<Bytes> records;
     for (uint32_t i = 0; i < kEntries; ++i) {

@@ -357,10 +357,8 @@ TEST_F(ExportsTest, EveryExportRemovesItsOwnArguments)
     }
     core->TakeFailures();
     // GetIcon also hands the caller's buffer back in the result register.
-    const uint32_t arguments[] = {reinterpret_cast<uint32_t>(&buffer), 0};
     using Raw = TMyIconItem*(WINAPI*)(TMyIconItem*, int);
     EXPECT_EQ(reinterpret_cast<Raw>(reinterpret_cast<void*>(core->Address("GetIcon")))(&buffer, 0), &buffer);
-    (void)arguments;
 }
 
 namespace {
